@@ -14,7 +14,7 @@
 
 namespace quillet {
 
-using Bytes = std::string;  // raw bytes: bodies, pictures, files
+using Bytes = std::string;           // raw bytes: bodies, pictures, files
 using WorkerHandle = std::uint64_t;  // 0 means none
 
 // Thrown inside a job or worker once it has been asked to stop; the job wrapper catches it.
