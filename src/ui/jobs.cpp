@@ -98,6 +98,14 @@ bool JobRunner::running(WorkerHandle handle) const {
     return it != jobs_.end() && !it->second.finished;
 }
 
+void JobRunner::requestStopAll() {
+    std::lock_guard lock(mutex_);
+    closed_ = true;
+    for (auto& [handle, entry] : jobs_) {
+        entry.state->requestStop();
+    }
+}
+
 void JobRunner::stopAll() {
     std::vector<std::thread> threads;
     {

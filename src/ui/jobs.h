@@ -60,6 +60,8 @@ public:
     // Asks one job to stop; a finished or unknown handle is accepted and nothing happens.
     void stop(WorkerHandle handle);
     bool running(WorkerHandle handle) const;
+    // Asks every job to stop and refuses later starts, without waiting.
+    void requestStopAll();
     // Stops every job and joins all threads. Later starts are refused (return 0).
     void stopAll();
     // Waits until no job runs (tests).

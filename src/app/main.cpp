@@ -1,0 +1,21 @@
+// Start-up: the window toolkit, MainWindow from its table, the event loop; at the end every job
+// is stopped and joined before the program exits.
+
+#include <QApplication>
+
+#include "app/event_bindings.h"
+#include "ui/qt/window_builder.h"
+#include "ui/qt/window_host.h"
+
+int main(int argc, char** argv) {
+    quillet::prepareApplicationAttributes();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("quillet");
+
+    const quillet::EventTable events = quillet::BuildEventTable();
+    quillet::WindowHost host(events);
+    host.createMainWindow();
+    int status = QApplication::exec();
+    host.shutdown();
+    return status;
+}
