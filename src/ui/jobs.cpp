@@ -66,12 +66,14 @@ WorkerHandle JobRunner::start(JobState::Kind kind, std::function<void(JobState&)
     entry.thread = std::thread(
         [this, handle, state, routine = std::move(routine), onFinished = std::move(onFinished)] {
             currentJob = state.get();
+        SetThreadStopFlag(&state->stopFlag());  // transfers of this job abort on its stop
             try {
                 routine(*state);
             } catch (const StopRequested&) {
                 // The job was stopped; unwinding is all that is left to do.
             }
             currentJob = nullptr;
+        SetThreadStopFlag(nullptr);
             if (onFinished) {
                 onFinished();
             }

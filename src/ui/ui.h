@@ -12,13 +12,12 @@
 #include <optional>
 #include <string>
 
+#include "net/stop_token.h"  // StopRequested
+
 namespace quillet {
 
 using Bytes = std::string;           // raw bytes: bodies, pictures, files
 using WorkerHandle = std::uint64_t;  // 0 means none
-
-// Thrown inside a job or worker once it has been asked to stop; the job wrapper catches it.
-struct StopRequested {};
 
 // Settings of the curve chart, in the order the chart control takes them.
 enum class ChartNumber {

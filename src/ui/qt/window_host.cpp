@@ -37,7 +37,7 @@ WindowHost::~WindowHost() {
 }
 
 QMainWindow* WindowHost::createMainWindow() {
-    main_ = buildMainWindow(mainWindowDef());
+    main_ = buildWindow(mainWindowDef());
     main_->installEventFilter(this);
     wire(main_, "");
     main_->show();
@@ -50,7 +50,7 @@ QMainWindow* WindowHost::createMainWindow() {
 void WindowHost::openImageBrowser(QWidget* owner) {
     // A second double-click brings a fresh window: the state it shows is set afresh.
     delete browser_.data();
-    browser_ = buildImageBrowserWindow(imageBrowserWindowDef(), owner);
+    browser_ = buildWindow(imageBrowserWindowDef(), owner);
     wire(browser_, std::string(imageBrowserWindowDef().name) + "/");
     browser_->show();
     browser_->raise();
