@@ -17,6 +17,8 @@ class QLineSeries;
 namespace quillet {
 
 class CurveChartView : public QChartView {
+    Q_OBJECT
+
 public:
     explicit CurveChartView(QWidget* parent = nullptr);
 

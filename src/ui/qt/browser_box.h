@@ -13,6 +13,8 @@ namespace quillet {
 class BrowserEngine;
 
 class BrowserBox : public QWidget {
+    Q_OBJECT
+
 public:
     explicit BrowserBox(QWidget* parent = nullptr);
     ~BrowserBox() override;

@@ -10,6 +10,8 @@
 namespace quillet {
 
 class ListView : public QTreeWidget {
+    Q_OBJECT
+
 public:
     // Each column is (title, width in pixels).
     ListView(const std::vector<std::pair<QString, int>>& columns, QWidget* parent = nullptr);

@@ -10,6 +10,8 @@
 namespace quillet {
 
 class PictureBox : public QFrame {
+    Q_OBJECT
+
 public:
     explicit PictureBox(QWidget* parent = nullptr);
 

@@ -4,13 +4,18 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFont>
 #include <QGroupBox>
 #include <QHash>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QStyle>
+#include <QStyleOptionTabWidgetFrame>
 #include <QTabBar>
 
 #include "chart/qt/curve_chart_view.h"
@@ -55,6 +60,23 @@ private:
     QRect outer_;
 };
 
+// Draws every space as an en space (half an em, the width of half a Chinese character), so
+// that columns laid out with spaces line up; text() keeps the ordinary spaces.
+class SpacedLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        drawFrame(&painter);
+        QString shown = text();
+        shown.replace(QChar(' '), QChar(0x2002));
+        style()->drawItemText(&painter, contentsRect(), static_cast<int>(alignment()), palette(),
+                              isEnabled(), shown, foregroundRole());
+    }
+};
+
 QWidget* makeControl(const ControlDef& def, QWidget* parent) {
     const QString text = qs(def.text);
     switch (def.kind) {
@@ -69,10 +91,15 @@ QWidget* makeControl(const ControlDef& def, QWidget* parent) {
         }
         case ControlKind::Label:
         case ControlKind::TransparentLabel: {
-            auto* label = new QLabel(text, parent);
+            // Texts laid out with runs of spaces (the day names over the rank grid) were
+            // spaced for a font whose space is half a Chinese character wide.
+            QLabel* label = text.contains(QStringLiteral("  ")) ? new SpacedLabel(text, parent)
+                                                                : new QLabel(text, parent);
             label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-            label->setWordWrap(true);
-            label->setAutoFillBackground(def.kind == ControlKind::Label);
+            label->setWordWrap(!text.contains(QStringLiteral("  ")));
+            // A plain label's background would be the page's own colour; drawing none keeps it
+            // from showing as a grey patch on the lighter tab pane.
+            label->setAutoFillBackground(false);
             return label;
         }
         case ControlKind::GroupBox:
@@ -100,6 +127,19 @@ QWidget* makeControl(const ControlDef& def, QWidget* parent) {
             return new BrowserBox(parent);
     }
     return nullptr;
+}
+
+// The colour the style gives a tab pane, which may differ from the window colour.
+QColor paneColour(QTabWidget* tab) {
+    QImage image(40, 40, QImage::Format_ARGB32_Premultiplied);
+    image.fill(tab->palette().color(QPalette::Window));
+    QStyleOptionTabWidgetFrame option;
+    option.initFrom(tab);
+    option.rect = image.rect();
+    QPainter painter(&image);
+    tab->style()->drawPrimitive(QStyle::PE_FrameTabWidget, &option, &painter, tab);
+    painter.end();
+    return image.pixelColor(20, 20);
 }
 
 bool isBox(ControlKind kind) {
@@ -149,6 +189,10 @@ QMainWindow* buildWindow(const WindowDef& def, QWidget* owner) {
     auto* window = new QMainWindow(owner, Qt::Window);
     window->setObjectName(qs(def.name));
     window->setWindowTitle(qs(def.title));
+    // The tabled sizes were made for a 12-pixel font (9 points at 96 dpi).
+    QFont font = window->font();
+    font.setPixelSize(12);
+    window->setFont(font);
     auto* client = new QWidget(window);
     client->setObjectName(qs(def.name) + QStringLiteral("/client"));
     window->setCentralWidget(client);
@@ -197,6 +241,14 @@ QMainWindow* buildWindow(const WindowDef& def, QWidget* owner) {
         }
         if (holdsControls) {
             box->raise();
+            // It also covers what lies beneath it (the unused keyword list under the suggestion
+            // group would otherwise show at its edges), in the colour of the pane it sits on.
+            if (auto* tab = tabs.value(qs(c.container)); tab != nullptr) {
+                QPalette palette = box->palette();
+                palette.setColor(QPalette::Window, paneColour(tab));
+                box->setPalette(palette);
+                box->setAutoFillBackground(true);
+            }
         } else {
             box->lower();
         }

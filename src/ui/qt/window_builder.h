@@ -37,6 +37,8 @@ QAction* findMenuItem(QWidget* window, const QString& caption);
 // A tab control whose pages share its own origin: a control at (x, y) on a page sits at (x, y)
 // from the tab control's top-left corner, tab strip included, as the layout tables assume.
 class TabControl : public QTabWidget {
+    Q_OBJECT
+
 public:
     explicit TabControl(QWidget* parent = nullptr);
 
