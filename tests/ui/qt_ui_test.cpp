@@ -108,6 +108,7 @@ TEST_F(QtServices, WindowKeepsRunningWhileAHandlerWaitsAndASecondPressIsIgnored)
     ASSERT_TRUE(pumpUntil([&] { return find<QLineEdit>("编辑框_页数")->text() == "done"; }));
     EXPECT_EQ(runs, 1);
     // Once it has finished, the button works again.
+    host->jobs().waitIdle();
     release = false;
     click("获取");
     ASSERT_TRUE(pumpUntil([&] { return runs == 2; }));
@@ -117,8 +118,12 @@ TEST_F(QtServices, WindowKeepsRunningWhileAHandlerWaitsAndASecondPressIsIgnored)
 TEST_F(QtServices, AStoppedWorkerMakesNoFurtherControlCall) {
     std::atomic<WorkerHandle> worker{0};
     std::atomic<bool> calling{false};
+    std::atomic<bool> go{false};
     events.bind("按钮_下载图片", Event::Clicked, [&](Ui& ui) {
         worker = ui.StartWorker([&](Ui& w) {
+            while (!go) {
+                w.PauseProcessingEvents(1);
+            }
             calling = true;
             w.SetControlText("标签1", "never");  // waits: the window thread is busy
             w.SetControlText("标签1", "never either");
@@ -128,6 +133,7 @@ TEST_F(QtServices, AStoppedWorkerMakesNoFurtherControlCall) {
     click("按钮_下载图片");
     ASSERT_TRUE(pumpUntil([&] { return worker != 0; }));
     // From here the window thread runs no events until the worker has been stopped.
+    go = true;
     while (!calling) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }

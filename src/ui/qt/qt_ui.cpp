@@ -239,7 +239,7 @@ void QtUi::ShowMessage(const std::string& text, int buttons, const std::string& 
             message->setWindowModality(fromWorker ? Qt::NonModal : Qt::ApplicationModal);
             QObject::connect(message, &QMessageBox::finished, message, [done] { done(true); });
             *box = message;
-            message->open();
+            message->show();  // not open(): that would make every box window-modal
         });
     } catch (const StopRequested&) {
         // A stopped job leaves no box behind.
