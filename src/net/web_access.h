@@ -34,18 +34,18 @@ inline constexpr std::string_view kDirectFailure712 = "712 服务器未响应!";
 inline constexpr std::string_view kDirectFailure713 = "713 读取数据失败!";
 
 struct DirectOptions {
-    int method = 0;        // 0 GET, 1 POST, 2 HEAD, 3 PUT, 4 OPTIONS, 5 DELETE, 6 TRACE, 7 CONNECT
-    std::string postData;  // sent for any method but HEAD when not empty
+    int method = 0;  // 0 GET, 1 POST, 2 HEAD, 3 PUT, 4 OPTIONS, 5 DELETE, 6 TRACE, 7 CONNECT
+    std::string postData{};                  // sent for any method but HEAD when not empty
     std::string* cookies = nullptr;          // in/out: receives the merged cookie text
     std::string* returnedCookies = nullptr;  // out
-    std::string extraHeaders;                // header lines separated by CR LF
+    std::string extraHeaders{};              // header lines separated by CR LF
     std::string* returnedHeaders = nullptr;  // out: raw headers of the final answer
     bool noRedirect = false;
-    std::string serverUser;  // Basic at the server when user and password are both given
-    std::string serverPassword;
-    std::string proxy;      // host:port; empty: a direct connection
-    std::string proxyUser;  // Basic at the proxy when user and password are both given
-    std::string proxyPassword;
+    std::string serverUser{};  // Basic at the server when user and password are both given
+    std::string serverPassword{};
+    std::string proxy{};      // host:port; empty: a direct connection
+    std::string proxyUser{};  // Basic at the proxy when user and password are both given
+    std::string proxyPassword{};
     int timeoutSeconds = 0;             // limit of each phase; below 1 means 30
     std::string* location = nullptr;    // out: target of a Location line, else left as it was
     std::string* statusText = nullptr;  // out: "200 OK", or the failure text
@@ -59,19 +59,19 @@ std::string WebAccessDirect(std::string_view url, const DirectOptions& options =
 
 struct ObjectOptions {
     int method = 0;                          // as for WebAccessDirect; outside 0..7 means GET
-    std::string postData;                    // sent when postBytes is empty
+    std::string postData{};                  // sent when postBytes is empty
     std::string* cookies = nullptr;          // in/out
     std::string* returnedCookies = nullptr;  // out
     std::string* extraHeaders = nullptr;     // in/out: receives the completed header text
     std::string* returnedHeaders = nullptr;  // out: the header lines (no status line)
     int* status = nullptr;                   // out: the HTTP status, 0 on failure
     bool noRedirect = false;
-    Bytes postBytes;
-    std::string proxy;       // host:port; empty: a direct connection
-    int timeoutSeconds = 0;  // limit of each phase; -1 the defaults of the platform object
-                             // (60 s to connect, 30 s idle); otherwise below 1 means 15
-    std::string proxyUser;   // Basic at the proxy when set (and proxyAuthMode is 1)
-    std::string proxyPassword;
+    Bytes postBytes{};
+    std::string proxy{};      // host:port; empty: a direct connection
+    int timeoutSeconds = 0;   // limit of each phase; -1 the defaults of the platform object
+                              // (60 s to connect, 30 s idle); otherwise below 1 means 15
+    std::string proxyUser{};  // Basic at the proxy when set (and proxyAuthMode is 1)
+    std::string proxyPassword{};
     int proxyAuthMode = 1;
     bool mergeCookies = true;
 };
@@ -81,14 +81,14 @@ Bytes WebAccessObject(std::string_view url, const ObjectOptions& options = {});
 
 struct InetOptions {
     int method = 0;                          // as for WebAccessDirect; outside 0..7 means GET
-    std::string postData;                    // used when postBytes is empty
+    std::string postData{};                  // used when postBytes is empty
     std::string* cookies = nullptr;          // in/out
     std::string* returnedCookies = nullptr;  // out
     std::string* extraHeaders = nullptr;     // in/out: receives the completed header text
     std::string* returnedHeaders = nullptr;  // out: raw headers, status line first
     bool noRedirect = false;
     Bytes* postBytes = nullptr;  // in/out: receives postData's bytes when empty (not for GET)
-    std::string proxy;           // host:port; empty: a direct connection
+    std::string proxy{};         // host:port; empty: a direct connection
     bool mergeCookies = true;
 };
 
