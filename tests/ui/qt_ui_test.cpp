@@ -15,10 +15,15 @@
 #include <QTreeWidget>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <thread>
 
 #include "app/context_menus.h"
+#include "app/version_check.h"
+#include "fake-marketplace/fake_marketplace.h"
+#include "net/endpoints.h"
 #include "ui/qt/window_builder.h"
 #include "ui/qt/window_host.h"
 
@@ -243,6 +248,44 @@ TEST_F(QtServices, ClosingTheWindowStopsRunningJobs) {
     pumpUntil([] { return false; }, 50);
     host->shutdown();  // joins: returns only once the handler and the worker have unwound
     EXPECT_TRUE(unwound);
+}
+
+TEST_F(QtServices, ANewerPublishedVersionEndsTheProgramAfterTheMessage) {
+    fake::FakeMarketplace market;
+    market.setVersionText("1.1");
+    std::string file =
+        (std::filesystem::temp_directory_path() / "quillet-qt-endpoints.txt").string();
+    market.writeEndpointsFile(file);
+    ::setenv("QUILLET_ENDPOINTS", file.c_str(), 1);
+    ReloadEndpoints();
+
+    std::atomic<int> laterRuns{0};
+    events.bind("MainWindow", Event::Created, CheckVersionAtStart);
+    events.bind("获取", Event::Clicked, [&](Ui&) { ++laterRuns; });
+    start();
+    std::vector<std::string> opened;
+    host->setBrowserOpener([&](const std::string& address) { opened.push_back(address); });
+    std::string caption;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            caption = box->windowTitle().toStdString();
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    answer.start(10);
+    QTimer limit;
+    QObject::connect(&limit, &QTimer::timeout, [] { QCoreApplication::exit(2); });
+    limit.start(20000);
+    EXPECT_EQ(QCoreApplication::exec(), 0);  // the loop ends: the program is over
+    EXPECT_EQ(caption, "Velmara电商学院友情提示");
+    EXPECT_EQ(opened, std::vector<std::string>{Endpoint("home_page")});
+    host->dispatch("获取", Event::Clicked);  // no handler runs afterwards
+    host->shutdown();
+    EXPECT_EQ(laterRuns, 0);
+    ::unsetenv("QUILLET_ENDPOINTS");
+    ReloadEndpoints();
+    std::filesystem::remove(file);
 }
 
 }  // namespace
