@@ -21,12 +21,10 @@ bool equalAt(std::string_view text, std::size_t pos, std::string_view needle, bo
     return true;
 }
 
-bool onBoundaries(std::string_view text, std::size_t pos, std::size_t len) {
-    if (pos < text.size() && !isCharStart(text[pos])) {
-        return false;
-    }
-    std::size_t end = pos + len;
-    return end >= text.size() || isCharStart(text[end]);
+// A match must start on a character; a stray continuation byte after it (invalid text) does
+// not undo it.
+bool onBoundaries(std::string_view text, std::size_t pos, std::size_t /*len*/) {
+    return pos >= text.size() || isCharStart(text[pos]);
 }
 
 }  // namespace

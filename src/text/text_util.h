@@ -17,7 +17,7 @@ inline constexpr std::string_view kQuoteMarker = "#\xE5\xBC\x95\xE5\x8F\xB7";
 inline constexpr std::string_view kFullWidthSpace = "\xE3\x80\x80";
 
 // Finds needle in text from byte offset `from`. ASCII letters match regardless of case when
-// ignoreCase is set; a match never starts or ends inside a multi-byte character.
+// ignoreCase is set; a match never starts inside a multi-byte character.
 std::size_t findText(std::string_view text, std::string_view needle, std::size_t from = 0,
                      bool ignoreCase = false);
 

@@ -25,6 +25,11 @@ TEST(Cookies, MergeTable) {
         {"a=1; k=2", "s=deleted; a=x=deleted", "k=2"},  // the deleted a hides the old a
         {"k=1", "deleted", "deleted; k=1"},             // shorter than eight: never deleted
         {"k=1", "=deleted", "k=1"},
+        {"\x83"
+         "2",
+         "\x10;x=1;\x10",
+         "\x10; x=1; \x83"
+         "2"},  // found by fuzzing
     };
     for (const Case& c : cases) {
         std::string oldCookies = c.oldCookies;
@@ -51,6 +56,8 @@ TEST(Cookies, CookieNameAndRepeats) {
     EXPECT_EQ(DropRepeatedItems("a; b; a; c; b", "; "), "a; b; c");
     EXPECT_EQ(DropRepeatedItems("a,,a,", ","), "a,");
     EXPECT_EQ(DropRepeatedItems("", "; "), "");
+    // A stray continuation byte after a separator (raw header bytes) does not hide it.
+    EXPECT_EQ(DropRepeatedItems("a; a; \x83", "; "), "a; \x83");
 }
 
 }  // namespace

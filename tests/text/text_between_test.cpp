@@ -33,6 +33,7 @@ TEST(TextBetween, Table) {
         {"\xE4\xBD\xA0\xE5\xA5\xBD|", "\xBD", "|", 1, false, ""},
         {"\xE4\xBD\xA0\xE5\xA5\xBD|", "\xE5\xA5\xBD", "|", 1, false, ""},
         {"\xE4\xBD\xA0\xE5\xA5\xBD|", "\xE4\xBD\xA0", "|", 1, false, "\xE5\xA5\xBD"},
+        {"k=v;\x80", "k=", ";", 1, false, "v"},  // invalid text after a marker
     };
     for (const Case& c : cases) {
         EXPECT_EQ(TextBetween(c.text, c.before, c.after, c.start, c.ignoreCase), c.result)
