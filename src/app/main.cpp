@@ -2,8 +2,10 @@
 // is stopped and joined before the program exits.
 
 #include <QApplication>
+#include <thread>
 
 #include "app/event_bindings.h"
+#include "net/stop_token.h"
 #include "ui/qt/window_builder.h"
 #include "ui/qt/window_host.h"
 
@@ -11,6 +13,7 @@ int main(int argc, char** argv) {
     quillet::prepareApplicationAttributes();
     QApplication app(argc, argv);
     QApplication::setApplicationName("quillet");
+    quillet::SetWindowThreadId(std::this_thread::get_id());  // no request may run here
 
     const quillet::EventTable events = quillet::BuildEventTable();
     quillet::WindowHost host(events);
