@@ -14,8 +14,6 @@ namespace {
 constexpr uint32_t kMatchLimit = 2'000'000;
 constexpr uint32_t kDepthLimit = 100'000;
 
-constexpr std::size_t kUnset = static_cast<std::size_t>(-1);
-
 // The ECMAScript white space and line terminators, as class items.
 // The ECMAScript white space and line terminators, as class items (PCRE2_ALT_BSUX reads
 // \uhhhh as script engines do).
@@ -103,7 +101,9 @@ std::size_t charLength(std::string_view s, std::size_t pos) {
 
 bool RegexMatcher::execute(std::string_view pattern, std::string_view subject, bool caseSensitive,
                            bool multiline, bool global, bool quoteMarker) {
-    matches_.clear();
+    offsets_.clear();
+    groups_ = 0;
+    count_ = 0;
     valid_ = false;
     pattern_ = quoteMarker ? resolveQuoteMarker(pattern) : std::string(pattern);
     subject_ = std::string(subject);
@@ -148,6 +148,7 @@ bool RegexMatcher::execute(std::string_view pattern, std::string_view subject, b
 
     uint32_t groups = 0;
     pcre2_pattern_info(code.get(), PCRE2_INFO_CAPTURECOUNT, &groups);
+    groups_ = groups;
 
     const auto* text = reinterpret_cast<PCRE2_SPTR>(subject_.data());
     std::size_t offset = 0;
@@ -158,22 +159,19 @@ bool RegexMatcher::execute(std::string_view pattern, std::string_view subject, b
             break;
         }
         if (rc < 0) {
-            matches_.clear();  // a limit or another failure: no collection
+            offsets_.clear();  // a limit or another failure: no collection
+            count_ = 0;
             return false;
         }
         const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data.get());
-        Match m;
-        m.begin.resize(groups + 1, kUnset);
-        m.end.resize(groups + 1, kUnset);
-        for (uint32_t g = 0; g <= groups && g < static_cast<uint32_t>(rc); ++g) {
-            if (ovector[2 * g] != PCRE2_UNSET) {
-                m.begin[g] = ovector[2 * g];
-                m.end[g] = ovector[2 * g + 1];
-            }
+        for (uint32_t g = 0; g <= groups; ++g) {
+            bool set = g < static_cast<uint32_t>(rc) && ovector[2 * g] != PCRE2_UNSET;
+            offsets_.push_back(set ? ovector[2 * g] : kUnset);
+            offsets_.push_back(set ? ovector[2 * g + 1] : kUnset);
         }
-        std::size_t matchBegin = m.begin[0];
-        std::size_t matchEnd = m.end[0];
-        matches_.push_back(std::move(m));
+        ++count_;
+        std::size_t matchBegin = ovector[0];
+        std::size_t matchEnd = ovector[1];
         if (!global) {
             break;
         }
@@ -191,7 +189,7 @@ bool RegexMatcher::execute(std::string_view pattern, std::string_view subject, b
 }
 
 long long RegexMatcher::matchCount() const {
-    return static_cast<long long>(matches_.size());
+    return static_cast<long long>(count_);
 }
 
 std::string RegexMatcher::matchText(long long match) const {
@@ -202,21 +200,16 @@ std::string RegexMatcher::subMatch(long long match, long long group) const {
     if (match < 1 || match > matchCount() || group < 0) {
         return {};
     }
-    const Match& m = matches_[static_cast<std::size_t>(match - 1)];
-    if (static_cast<std::size_t>(group) >= m.begin.size() ||
-        m.begin[static_cast<std::size_t>(group)] == kUnset) {
+    auto n = static_cast<std::size_t>(match - 1);
+    auto g = static_cast<std::size_t>(group);
+    if (g > groups_ || begin(n, g) == kUnset) {
         return {};
     }
-    std::size_t b = m.begin[static_cast<std::size_t>(group)];
-    std::size_t e = m.end[static_cast<std::size_t>(group)];
-    return subject_.substr(b, e - b);
+    return subject_.substr(begin(n, g), end(n, g) - begin(n, g));
 }
 
 long long RegexMatcher::subMatchCount() const {
-    if (matches_.empty()) {
-        return 0;
-    }
-    return static_cast<long long>(matches_.front().begin.size()) - 1;
+    return count_ == 0 ? 0 : static_cast<long long>(groups_);
 }
 
 std::string RegexMatcher::pattern() const {
@@ -229,9 +222,11 @@ std::string RegexMatcher::replace(std::string_view replacement) const {
     }
     std::string out;
     std::size_t copied = 0;
-    for (const Match& m : matches_) {
-        std::size_t groups = m.begin.size() - 1;
-        out.append(subject_, copied, m.begin[0] - copied);
+    const std::size_t groups = groups_;
+    for (std::size_t k = 0; k < count_; ++k) {
+        const std::size_t matchBegin = begin(k, 0);
+        const std::size_t matchEnd = end(k, 0);
+        out.append(subject_, copied, matchBegin - copied);
         for (std::size_t i = 0; i < replacement.size(); ++i) {
             char c = replacement[i];
             if (c != '$' || i + 1 >= replacement.size()) {
@@ -243,13 +238,13 @@ std::string RegexMatcher::replace(std::string_view replacement) const {
                 out.push_back('$');
                 ++i;
             } else if (d == '&') {
-                out.append(subject_, m.begin[0], m.end[0] - m.begin[0]);
+                out.append(subject_, matchBegin, matchEnd - matchBegin);
                 ++i;
             } else if (d == '`') {
-                out.append(subject_, 0, m.begin[0]);
+                out.append(subject_, 0, matchBegin);
                 ++i;
             } else if (d == '\'') {
-                out.append(subject_, m.end[0]);
+                out.append(subject_, matchEnd);
                 ++i;
             } else if (d >= '0' && d <= '9') {
                 std::size_t n = static_cast<std::size_t>(d - '0');
@@ -263,8 +258,8 @@ std::string RegexMatcher::replace(std::string_view replacement) const {
                     }
                 }
                 if (n >= 1 && n <= groups) {
-                    if (m.begin[n] != kUnset) {
-                        out.append(subject_, m.begin[n], m.end[n] - m.begin[n]);
+                    if (begin(k, n) != kUnset) {
+                        out.append(subject_, begin(k, n), end(k, n) - begin(k, n));
                     }
                     i += used;
                 } else {
@@ -274,7 +269,7 @@ std::string RegexMatcher::replace(std::string_view replacement) const {
                 out.push_back(c);
             }
         }
-        copied = m.end[0];
+        copied = matchEnd;
     }
     out.append(subject_, copied);
     return out;

@@ -32,15 +32,22 @@ public:
     std::string replace(std::string_view replacement) const;
 
 private:
-    struct Match {
-        // Byte offsets of the whole match and each group; npos for a group that took no part.
-        std::vector<std::size_t> begin;
-        std::vector<std::size_t> end;
-    };
+    static constexpr std::size_t kUnset = static_cast<std::size_t>(-1);
+
+    // Byte offsets: for each match, begin and end of the whole match and of each group
+    // (kUnset for a group that took no part), (groups_ + 1) * 2 values per match.
+    std::size_t begin(std::size_t match, std::size_t group) const {
+        return offsets_[(match * (groups_ + 1) + group) * 2];
+    }
+    std::size_t end(std::size_t match, std::size_t group) const {
+        return offsets_[(match * (groups_ + 1) + group) * 2 + 1];
+    }
 
     std::string pattern_;
     std::string subject_;
-    std::vector<Match> matches_;
+    std::vector<std::size_t> offsets_;
+    std::size_t groups_ = 0;
+    std::size_t count_ = 0;
     bool valid_ = false;
 };
 

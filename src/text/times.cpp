@@ -124,8 +124,7 @@ std::string formatPicture(std::string_view pattern, const Civil& c, bool datePar
             piece = run == 1 ? std::to_string(c.second) : twoDigits(c.second);
         } else if (!datePart && ch == 't') {
             if (!force24) {
-                piece = c.hour < 12 ? "AM" : "PM";
-                piece.resize(run == 1 ? 1 : 2);
+                piece = run == 1 ? (c.hour < 12 ? "A" : "P") : (c.hour < 12 ? "AM" : "PM");
             }
         } else {
             handled = false;
