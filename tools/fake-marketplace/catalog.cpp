@@ -165,6 +165,8 @@ std::vector<Catalog::Row> Catalog::searchRows(const std::string& keyword, int pa
         row.id = std::to_string(520000000000ULL + h % 79999999999ULL);
         // Paid placements stand at a few fixed slots, as the marketplace mixes them in.
         row.paid = i % 6 == 1 || (i == 10 && h % 2 == 0);
+        // Some paid placements come without a review count; the first of a page always does.
+        row.withCommentCount = !row.paid || (i != 1 && (h >> 8) % 2 == 0);
         if (!items_.contains(row.id)) {
             remember(makeItem(row.id, keyword));
         }
@@ -250,13 +252,12 @@ Account Catalog::account(const std::string& name) const {
     return a;
 }
 
-SearchItem Catalog::searchItem(const Item& item, bool paid) {
+SearchItem Catalog::searchItem(const Item& item, bool paid, bool withCommentCount) {
     SearchItem s;
     s.itemNumId = item.id;
     s.title = item.title;
     s.sold = item.sold;
-    // Paid placements often come without a review count.
-    s.commentCount = paid && mix(0, item.id) % 2 == 0 ? std::string() : item.commentCount;
+    s.commentCount = withCommentCount ? item.commentCount : std::string();
     s.nick = item.nick;
     s.isB2c = item.tmall ? "1" : "0";
     s.originalPrice = item.originalPrice;

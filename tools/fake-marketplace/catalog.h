@@ -50,6 +50,7 @@ public:
     struct Row {
         std::string id;
         bool paid = false;
+        bool withCommentCount = true;
     };
     // Rows of a generated mobile search page (1-based); items met here get titles that
     // hold the keyword.
@@ -63,7 +64,7 @@ public:
     SuggestAnswer suggestions(const std::string& keyword) const;
     Account account(const std::string& name) const;
 
-    static SearchItem searchItem(const Item& item, bool paid);
+    static SearchItem searchItem(const Item& item, bool paid, bool withCommentCount = true);
 
 private:
     Item makeItem(const std::string& id, const std::string& keyword) const;

@@ -534,7 +534,7 @@ Answer FakeMarketplace::Impl::mobileSearch(const httplib::Request& req) {
     }
     std::vector<SearchItem> rows;
     for (const auto& row : catalog.searchRows(keyword, page, perPage)) {
-        rows.push_back(Catalog::searchItem(catalog.item(row.id), row.paid));
+        rows.push_back(Catalog::searchItem(catalog.item(row.id), row.paid, row.withCommentCount));
     }
     return html(mobileSearchBody(site, rows, keyword, Catalog::kSearchPages), 200, json);
 }
