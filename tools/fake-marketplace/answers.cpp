@@ -260,8 +260,9 @@ std::string taobaoItemPage(const Site& site, const Item& item) {
         if (k > 1) {
             images += ",";
         }
-        images +=
-            "\"" + pictureUrl(site.pictureBase(), item, 'm', k, k == 3 ? "png" : "jpg") + "\"";
+        images += '"';
+        images += pictureUrl(site.pictureBase(), item, 'm', k, k == 3 ? "png" : "jpg");
+        images += '"';
     }
     std::string p;
     p += "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"gbk\" />\n";

@@ -81,7 +81,8 @@ std::string pictureUrl(const std::string& pictureBase, const Item& item, char ki
     name.push_back(kind);
     name += std::to_string(number);
     if (variant > 0) {
-        name += "v" + std::to_string(variant);
+        name += 'v';
+        name += std::to_string(variant);
     }
     name += "x" + item.id + "_!!" + item.sellerId + "." + extension;
     return pictureBase + "/imgextra/i" + std::to_string(1 + h % 4) + "/" + item.sellerId + "/" +
@@ -113,7 +114,7 @@ Item Catalog::makeItem(const std::string& id, const std::string& keyword) const 
     it.commentCount = std::to_string(sold * 2 / 3);
     it.location = pick(kLocations, h >> 28);
     it.sellerId = "22" + digits(h >> 3, 8);
-    it.spuId = "8" + digits(h >> 7, 8);
+    it.spuId = std::string("8") + digits(h >> 7, 8);
     it.mainPictures = it.tmall ? 5 : 4 + static_cast<int>((h >> 32) % 2);
     it.detailPictures = 3 + static_cast<int>((h >> 36) % 5);
     it.reviewCount = 12 + static_cast<int>((h >> 40) % 50);
@@ -259,7 +260,7 @@ SearchItem Catalog::searchItem(const Item& item, bool paid, bool withCommentCoun
     s.sold = item.sold;
     s.commentCount = withCommentCount ? item.commentCount : std::string();
     s.nick = item.nick;
-    s.isB2c = item.tmall ? "1" : "0";
+    s.isB2c = std::string(item.tmall ? "1" : "0");
     s.originalPrice = item.originalPrice;
     s.priceWap = item.priceWap;
     s.isP4p = paid ? "true" : "false";
