@@ -298,7 +298,9 @@ struct FakeMarketplace::Impl {
 
     void record(const LoggedRequest& r) {
         std::lock_guard lock(mutex);
-        log.push_back(r);
+        if (options.keepLogInMemory) {
+            log.push_back(r);
+        }
         if (logFile.is_open()) {
             logFile << r.toJsonLine() << '\n';
             logFile.flush();

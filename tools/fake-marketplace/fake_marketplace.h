@@ -45,6 +45,7 @@ struct Options {
     // The domain in the Tmall page-title ending "-<domain>天猫</title>".
     std::string tmallTitleDomain = "tmall.localhost";
     std::filesystem::path logFile;  // request log appended here as JSON lines when not empty
+    bool keepLogInMemory = true;    // off for a long-running server nobody asks requests() of
     std::chrono::milliseconds latency{0};
 };
 

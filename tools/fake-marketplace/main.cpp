@@ -36,6 +36,8 @@ bool number(const char* text, long long& out) {
 
 int main(int argc, char** argv) {
     quillet::fake::Options options;
+    // Only the log file is read from outside; an in-memory copy would grow for the whole run.
+    options.keepLogInMemory = false;
     std::string endpointsFile;
     std::string certificateFile;
     for (int i = 1; i < argc; ++i) {
