@@ -14,7 +14,7 @@ function(quillet_add_test name)
   target_link_libraries(${name} PRIVATE quillet_baseline ${T_LIBS} GTest::gmock GTest::gtest_main)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTWEBENGINE_DISABLE_SANDBOX=1;QUILLET_SOURCE_DIR=${PROJECT_SOURCE_DIR};QUILLET_FAKE_MARKETPLACE=$<TARGET_FILE_DIR:${name}>/../tools/fake-marketplace/fake-marketplace;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp;TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/tsan.supp"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTWEBENGINE_DISABLE_SANDBOX=1;QUILLET_SOURCE_DIR=${PROJECT_SOURCE_DIR};QUILLET_FAKE_MARKETPLACE=$<TARGET_FILE:fake-marketplace>;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp;TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/tsan.supp"
     TIMEOUT 600)
   if(T_LABELS)
     # "worker": the test runs jobs or workers and is run under ThreadSanitizer too.
