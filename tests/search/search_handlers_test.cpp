@@ -248,7 +248,7 @@ TEST_F(SearchHandlers, ListPagesComeFourAtATimeAndAreListedInPageOrder) {
             ui.type("编辑框_关键词", "别的");
         }
         // Page 1 answers last of its group, so later pages wait for it.
-        std::this_thread::sleep_for(std::chrono::milliseconds(r.query("page") == "1" ? 300 : 60));
+        std::this_thread::sleep_for(std::chrono::milliseconds(r.query("page") == "1" ? 400 : 150));
         --active;
         return std::optional<fake::Answer>();
     });

@@ -74,13 +74,12 @@ TEST(SearchRows, FindItemPosition) {
         bool paidOnly;
         long long position;
     };
+    // The unpaid "111" before the paid one is passed over but still counted; a JSON true
+    // ("666") is not the text "true".
     const Case cases[] = {
-        {"333", false, 3},  {"111", false, 1},  {"111", true, 4},  // the unpaid entry before it is
-                                                                   // passed over but still counted
-        {"333 ", false, 0}, {" 333", false, 0}, {"33", false, 0}, {"444", true, 0},
-        {"555", true, 0},   {"555", false, 6},  {"666", true, 0},  // a JSON true is not the text
-                                                                   // "true"
-        {"777", false, 0},
+        {"333", false, 3},  {"111", false, 1}, {"111", true, 4},  {"333 ", false, 0},
+        {" 333", false, 0}, {"33", false, 0},  {"444", true, 0},  {"555", true, 0},
+        {"555", false, 6},  {"666", true, 0},  {"777", false, 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(FindItemPosition(doc, count, c.id, c.paidOnly), c.position)
