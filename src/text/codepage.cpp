@@ -113,7 +113,7 @@ std::string fromUnicode(std::u16string_view wide, const std::string& name) {
         ucnv_setSubstChars(conv.get(), "?", 1, &status);
     }
     status = U_ZERO_ERROR;
-    std::string out(wide.size() * 4 + 4, '\0');
+    std::string out(wide.size() * 3 + 4, '\0');  // UTF-8 needs at most 3 bytes a unit
     int32_t len = ucnv_fromUChars(conv.get(), out.data(), static_cast<int32_t>(out.size()),
                                   reinterpret_cast<const UChar*>(wide.data()),
                                   static_cast<int32_t>(wide.size()), &status);
