@@ -3,6 +3,8 @@
 #include "app/context_menus.h"
 #include "app/version_check.h"
 #include "chart/rank_chart.h"
+#include "search/handlers.h"
+#include "suggest/handlers.h"
 
 namespace quillet {
 
@@ -11,6 +13,8 @@ EventTable BuildEventTable() {
     events.bind("MainWindow", Event::Created, CheckVersionAtStart);
     BindContextMenus(events);
     BindRankChartHandlers(events);
+    BindSearchHandlers(events);
+    BindSuggestHandlers(events);
     return events;
 }
 

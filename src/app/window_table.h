@@ -30,12 +30,13 @@ struct Column {
 struct ControlDef {
     std::string_view name;
     ControlKind kind;
-    std::string_view container;  // "" for the window itself, else a tab control, group or picture box
-    int page;                    // page index when the container is a tab control, else -1
-    int x, y, width, height;     // relative to the container
-    std::string_view text;       // initial text or caption
+    std::string_view
+        container;            // "" for the window itself, else a tab control, group or picture box
+    int page;                 // page index when the container is a tab control, else -1
+    int x, y, width, height;  // relative to the container
+    std::string_view text;    // initial text or caption
     bool visible;
-    std::vector<Column> columns;         // list views
+    std::vector<Column> columns;            // list views
     std::vector<std::string_view> entries;  // combo entries, tab page titles
 };
 
