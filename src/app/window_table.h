@@ -30,8 +30,8 @@ struct Column {
 struct ControlDef {
     std::string_view name;
     ControlKind kind;
-    std::string_view
-        container;            // "" for the window itself, else a tab control, group or picture box
+    // "" for the window itself, else a tab control, group or picture box
+    std::string_view container;
     int page;                 // page index when the container is a tab control, else -1
     int x, y, width, height;  // relative to the container
     std::string_view text;    // initial text or caption
