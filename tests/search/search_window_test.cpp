@@ -25,6 +25,7 @@
 #include "app/context_menus.h"
 #include "fake-marketplace/fake_marketplace.h"
 #include "net/endpoints.h"
+#include "qt_pump.h"
 #include "search/handlers.h"
 #include "ui/qt/window_builder.h"
 #include "ui/qt/window_host.h"
@@ -33,19 +34,6 @@ namespace quillet {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool pumpUntil(const std::function<bool()>& done, int limitMs = 20000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > limitMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 std::vector<fake::SearchItem> page(const std::string& prefix, int n) {
     std::vector<fake::SearchItem> items;

@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "app/context_menus.h"
+#include "qt_pump.h"
 #include "suggest/handlers.h"
 #include "suggest/suggest.h"
 #include "suggest_env.h"
@@ -26,19 +27,6 @@
 
 namespace quillet {
 namespace {
-
-bool pumpUntil(const std::function<bool()>& done, int limitMs = 15000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > limitMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 using Rows = std::vector<std::vector<std::string>>;
 

@@ -24,25 +24,12 @@
 #include "app/version_check.h"
 #include "fake-marketplace/fake_marketplace.h"
 #include "net/endpoints.h"
+#include "qt_pump.h"
 #include "ui/qt/window_builder.h"
 #include "ui/qt/window_host.h"
 
 namespace quillet {
 namespace {
-
-// Runs the window thread's loop until the condition holds (or a generous limit passes).
-bool pumpUntil(const std::function<bool()>& done, int limitMs = 10000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > limitMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 class QtServices : public ::testing::Test {
 protected:
