@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "net/stop_token.h"
+#include "text/cookies.h"
 #include "text/text_between.h"
 #include "text/text_util.h"
 
@@ -489,6 +490,16 @@ std::vector<std::string> HeaderLinesFromBlock(std::string_view block) {
         lines.push_back(std::move(line));
     }
     return lines;
+}
+
+void HandOutCookies(std::string collected, std::string* cookies, bool merge,
+                    std::string* returnedCookies) {
+    if (merge && cookies != nullptr) {
+        collected = MergeCookieTexts(*cookies, collected);
+    }
+    if (returnedCookies != nullptr) {
+        *returnedCookies = std::move(collected);
+    }
 }
 
 std::string CollectSetCookies(std::string& headers) {

@@ -81,6 +81,11 @@ std::vector<std::string> HeaderLinesFromBlock(std::string_view block);
 // returns the name=value pairs of its cookie lines joined by "; ".
 std::string CollectSetCookies(std::string& headers);
 
+// Hands an answer's cookies to the caller: merged into the caller's cookie text when asked,
+// and written to returnedCookies when that output was given.
+void HandOutCookies(std::string collected, std::string* cookies, bool merge,
+                    std::string* returnedCookies);
+
 // Whether the address has scheme http or https and a host, as WebAccessDirect requires.
 bool IsHttpUrl(std::string_view url);
 

@@ -4,7 +4,6 @@
 #include "net/web_access.h"
 #include "net/web_access_common.h"
 #include "text/codepage.h"
-#include "text/cookies.h"
 #include "text/text_util.h"
 
 namespace quillet {
@@ -156,12 +155,7 @@ std::string WebAccessDirect(std::string_view url, const DirectOptions& o) {
     if (o.responseBytes != nullptr) {
         *o.responseBytes = answer.body;
     }
-    if (o.mergeCookies && o.cookies != nullptr) {
-        returnedCookies = MergeCookieTexts(*o.cookies, returnedCookies);
-    }
-    if (o.returnedCookies != nullptr) {
-        *o.returnedCookies = std::move(returnedCookies);
-    }
+    net::HandOutCookies(std::move(returnedCookies), o.cookies, o.mergeCookies, o.returnedCookies);
     ThrowIfStopRequested();
 
     std::string text = decodePageText(answer.body, answer.contentType);

@@ -4,7 +4,6 @@
 #include "net/url_split.h"
 #include "net/web_access.h"
 #include "net/web_access_common.h"
-#include "text/cookies.h"
 #include "text/text_between.h"
 #include "text/text_util.h"
 
@@ -122,12 +121,7 @@ Bytes WebAccessInet(std::string_view url, const InetOptions& o) {
     if (o.returnedHeaders != nullptr) {
         *o.returnedHeaders = std::move(returned);
     }
-    if (o.mergeCookies && o.cookies != nullptr) {
-        returnedCookies = MergeCookieTexts(*o.cookies, returnedCookies);
-    }
-    if (o.returnedCookies != nullptr) {
-        *o.returnedCookies = std::move(returnedCookies);
-    }
+    net::HandOutCookies(std::move(returnedCookies), o.cookies, o.mergeCookies, o.returnedCookies);
     return std::move(answer.body);
 }
 

@@ -4,7 +4,6 @@
 #include "net/web_access.h"
 #include "net/web_access_common.h"
 #include "text/codepage.h"
-#include "text/cookies.h"
 #include "text/text_util.h"
 
 namespace quillet {
@@ -115,12 +114,7 @@ Bytes WebAccessObject(std::string_view url, const ObjectOptions& o) {
     if (o.status != nullptr) {
         *o.status = static_cast<int>(answer.status);
     }
-    if (o.mergeCookies && o.cookies != nullptr) {
-        returnedCookies = MergeCookieTexts(*o.cookies, returnedCookies);
-    }
-    if (o.returnedCookies != nullptr) {
-        *o.returnedCookies = std::move(returnedCookies);
-    }
+    net::HandOutCookies(std::move(returnedCookies), o.cookies, o.mergeCookies, o.returnedCookies);
     return std::move(answer.body);
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 #include <string>
 
 #include "search/page_fetcher.h"
@@ -75,6 +76,29 @@ void addRow(Ui& ui, const char* list, int rank, const Cells& cells) {
     }
 }
 
+// Lists every row that cellsOf gives (an empty optional skips the item), ranked across pages.
+template <class CellsOf>
+void fillList(Ui& ui, const ListFeature& feature, int pagesInFlight, CellsOf cellsOf) {
+    int pageCount = 0;
+    if (!readPageCount(ui, feature, pageCount)) {
+        return;
+    }
+    ui.ListClear(feature.list);
+    // Read once, so that every page answers the same question however long the fetch takes.
+    const std::string keyword = ui.GetControlText(feature.keywordBox);
+    int rank = 1;
+    ForEachSearchPage(keyword, pageCount, pagesInFlight,
+                      [&](int, const JsonDocument& page, long long count) {
+                          for (long long k = 1; k <= count; ++k) {
+                              if (auto cells = cellsOf(page, k)) {
+                                  addRow(ui, feature.list, rank, *cells);
+                                  ++rank;
+                              }
+                          }
+                          return true;
+                      });
+}
+
 void findRank(Ui& ui, const FinderFeature& feature) {
     // Both boxes are read once: the scan then answers for the texts that were there when the
     // button was pressed, whatever is typed while it runs.
@@ -103,44 +127,13 @@ void findRank(Ui& ui, const FinderFeature& feature) {
 }  // namespace
 
 void FillRankingList(Ui& ui, int pagesInFlight) {
-    const ListFeature& feature = kRankingList;
-    int pageCount = 0;
-    if (!readPageCount(ui, feature, pageCount)) {
-        return;
-    }
-    ui.ListClear(feature.list);
-    // Read once, so that every page answers the same question however long the fetch takes.
-    const std::string keyword = ui.GetControlText(feature.keywordBox);
-    int rank = 1;
-    ForEachSearchPage(keyword, pageCount, pagesInFlight,
-                      [&](int, const JsonDocument& page, long long count) {
-                          for (long long k = 1; k <= count; ++k) {
-                              addRow(ui, feature.list, rank, RankingRowCells(page, k));
-                              ++rank;
-                          }
-                          return true;
-                      });
+    fillList(ui, kRankingList, pagesInFlight, [](const JsonDocument& page, long long k) {
+        return std::optional(RankingRowCells(page, k));
+    });
 }
 
 void FillPaidPlacementList(Ui& ui, int pagesInFlight) {
-    const ListFeature& feature = kPaidPlacementList;
-    int pageCount = 0;
-    if (!readPageCount(ui, feature, pageCount)) {
-        return;
-    }
-    ui.ListClear(feature.list);
-    const std::string keyword = ui.GetControlText(feature.keywordBox);
-    int rank = 1;
-    ForEachSearchPage(keyword, pageCount, pagesInFlight,
-                      [&](int, const JsonDocument& page, long long count) {
-                          for (long long k = 1; k <= count; ++k) {
-                              if (auto cells = PaidPlacementRowCells(page, k)) {
-                                  addRow(ui, feature.list, rank, *cells);
-                                  ++rank;
-                              }
-                          }
-                          return true;
-                      });
+    fillList(ui, kPaidPlacementList, pagesInFlight, PaidPlacementRowCells);
 }
 
 void RankingListHandler(Ui& ui) {

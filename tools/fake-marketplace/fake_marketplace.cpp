@@ -312,6 +312,8 @@ struct FakeMarketplace::Impl {
     Answer defaultAnswer(const LoggedRequest& r, const httplib::Request& req);
     Answer mobileSearch(const httplib::Request& req);
     Answer desktopSearch(const httplib::Request& req);
+    // A test's review script for the item, if it set one.
+    std::optional<ReviewScript> reviewScript(const std::string& id);
     Answer taobaoReviews(const httplib::Request& req);
     Answer tmallReviews(const httplib::Request& req);
     Answer lookup(const LoggedRequest& r, const httplib::Request& req);
@@ -560,6 +562,22 @@ Answer FakeMarketplace::Impl::desktopSearch(const httplib::Request& req) {
     return html(desktopSearchPage(site, query, auctions));
 }
 
+static int scriptedReviewCount(const ReviewScript& script) {
+    int count = 0;
+    for (const auto& p : script.pages) {
+        count += static_cast<int>(p.reviews.size());
+    }
+    return count;
+}
+
+std::optional<ReviewScript> FakeMarketplace::Impl::reviewScript(const std::string& id) {
+    std::lock_guard lock(mutex);
+    if (auto it = reviewScripts.find(id); it != reviewScripts.end()) {
+        return it->second;
+    }
+    return std::nullopt;
+}
+
 Answer FakeMarketplace::Impl::taobaoReviews(const httplib::Request& req) {
     const std::string id = req.get_param_value("auctionNumId");
     const int page = std::max(1, toInt(req.get_param_value("currentPageNum"), 1));
@@ -569,18 +587,8 @@ Answer FakeMarketplace::Impl::taobaoReviews(const httplib::Request& req) {
         callback = "jsonp";
     }
     const std::string type = "application/javascript;charset=UTF-8";
-    std::optional<ReviewScript> script;
-    {
-        std::lock_guard lock(mutex);
-        if (auto it = reviewScripts.find(id); it != reviewScripts.end()) {
-            script = it->second;
-        }
-    }
-    if (script) {
-        int count = 0;
-        for (const auto& p : script->pages) {
-            count += static_cast<int>(p.reviews.size());
-        }
+    if (std::optional<ReviewScript> script = reviewScript(id)) {
+        const int count = scriptedReviewCount(*script);
         std::vector<Review> reviews;
         if (page <= static_cast<int>(script->pages.size())) {
             const ReviewPage& p = script->pages[static_cast<std::size_t>(page - 1)];
@@ -615,18 +623,8 @@ Answer FakeMarketplace::Impl::tmallReviews(const httplib::Request& req) {
         callback = "jsonp";
     }
     const std::string type = "application/javascript;charset=UTF-8";
-    std::optional<ReviewScript> script;
-    {
-        std::lock_guard lock(mutex);
-        if (auto it = reviewScripts.find(id); it != reviewScripts.end()) {
-            script = it->second;
-        }
-    }
-    if (script) {
-        int count = 0;
-        for (const auto& p : script->pages) {
-            count += static_cast<int>(p.reviews.size());
-        }
+    if (std::optional<ReviewScript> script = reviewScript(id)) {
+        const int count = scriptedReviewCount(*script);
         std::vector<Review> reviews;
         if (page <= static_cast<int>(script->pages.size())) {
             const ReviewPage& p = script->pages[static_cast<std::size_t>(page - 1)];

@@ -33,11 +33,9 @@ std::string s(const QString& text) {
     return text.toStdString();
 }
 
-// dynamic_cast, not qobject_cast: the widget classes of the window have no meta-object of
-// their own, so qobject_cast would accept any widget of their Qt base class.
 template <class W>
 W* as(WindowHost& host, const std::string& name) {
-    return dynamic_cast<W*>(host.widget(name));
+    return qobject_cast<W*>(host.widget(name));
 }
 
 }  // namespace
